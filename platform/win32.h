@@ -81,6 +81,22 @@ struct MSG {
 };
 using LPMSG = MSG*;
 
+// What WM_CREATE's lParam points to: the arguments given to CreateWindowExA.
+struct CREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+};
+
 struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
@@ -195,6 +211,10 @@ using LPOPENFILENAMEA = OPENFILENAMEA*;
 
 // WM_SYSCOMMAND wParam
 #define SC_CLOSE 0xF060
+#define SC_KEYMENU 0xF100
+
+// Virtual keys
+#define VK_F4 0x73
 
 // ---- Window classes and styles ----
 #define CS_VREDRAW 0x0001
@@ -204,6 +224,7 @@ using LPOPENFILENAMEA = OPENFILENAMEA*;
 #define WS_CHILD 0x40000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
 #define WS_SYSMENU 0x00080000L
 #define WS_THICKFRAME 0x00040000L
 #define WS_GROUP 0x00020000L
@@ -219,6 +240,8 @@ using LPOPENFILENAMEA = OPENFILENAMEA*;
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 #define SS_LEFT 0x00000000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
 #define SS_ICON 0x00000003L
 #define SS_NOPREFIX 0x00000080L
 #define BS_PUSHBUTTON 0x00000000L
@@ -234,13 +257,16 @@ using LPOPENFILENAMEA = OPENFILENAMEA*;
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
 
-// Standard cursor
+// Standard cursor and icon
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 
 // ---- Message boxes and dialog results ----
 #define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
 #define MB_ICONERROR 0x00000010L
 #define MB_ICONHAND MB_ICONERROR
+#define MB_ICONQUESTION 0x00000020L
 #define MB_ICONEXCLAMATION 0x00000030L
 #define MB_ICONWARNING MB_ICONEXCLAMATION
 #define MB_ICONINFORMATION 0x00000040L
@@ -262,6 +288,7 @@ using LPOPENFILENAMEA = OPENFILENAMEA*;
 #define GMEM_ZEROINIT 0x0040
 
 // ---- Common dialogs ----
+#define OFN_NOCHANGEDIR 0x00000008
 #define OFN_ALLOWMULTISELECT 0x00000200
 #define OFN_EXPLORER 0x00080000
 
