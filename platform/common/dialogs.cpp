@@ -245,8 +245,8 @@ BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA lpofn) {
     std::string chosenFolder;
     qv::FileDialogOutcome outcome = writeChoice(*lpofn, choice, chosenFolder);
     // Without OFN_NOCHANGEDIR the dialog leaves the process in the chosen files' folder.
-    if (outcome.result && !(lpofn->Flags & OFN_NOCHANGEDIR)) qv::backend().changeDirectory(chosenFolder);
     qv::backend().openDialogAnswered(choice, outcome);
+    if (outcome.result && !(lpofn->Flags & OFN_NOCHANGEDIR)) qv::backend().changeDirectory(chosenFolder);
     enable(lpofn->hwndOwner);
     return outcome.result;
 }

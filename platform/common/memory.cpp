@@ -1,6 +1,7 @@
 // Movable global memory and the clipboard that takes ownership of it, as Win32 has them:
 // GlobalAlloc does not clear a block unless asked, a handle is not a pointer, and once
 // SetClipboardData has taken a block the clipboard frees it, never the program.
+#include <cstdio>
 #include <cstring>
 
 #include "platform/common/desktop.h"
@@ -34,7 +35,9 @@ bool injectedFailure(qv::OutsideCall call, const std::string& detail) {
 }
 
 std::string handleText(HGLOBAL h) {
-    return "block " + std::to_string(reinterpret_cast<std::uintptr_t>(h));
+    char text[32];
+    std::snprintf(text, sizeof text, "block 0x%lX", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(h)));
+    return text;
 }
 
 }  // namespace
