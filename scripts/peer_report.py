@@ -73,7 +73,7 @@ def read_file(path):
     for width in (1, 2, 2):
         n = int(tokens[pos])
         pos += 1
-        values = [f32(float(v) * scale) for v in tokens[pos:pos + n * width]]
+        values = [f32(f32(float(v)) * scale) for v in tokens[pos:pos + n * width]]
         pos += n * width
         groups.append([tuple(values[i:i + width]) for i in range(0, n * width, width)])
     return groups
