@@ -95,7 +95,8 @@ void openCommand(HWND hwnd) {
         std::snprintf(line, sizeof line, "returned 1, nFileOffset %u, buffer ", ofn.nFileOffset);
         say(hwnd, line + shownBuffer(buffer, size));
     } else {
-        unsigned needed = static_cast<unsigned char>(buffer[0]) | (static_cast<unsigned char>(buffer[1]) << 8);
+        unsigned needed = unsigned{static_cast<unsigned char>(buffer[0])} |
+                          (unsigned{static_cast<unsigned char>(buffer[1])} << 8);
         std::snprintf(line, sizeof line, "returned 0, first two bytes %u", needed);
         say(hwnd, line);
     }
