@@ -449,6 +449,13 @@ TEST_F(Program, SaveClipOfAFileWithoutShapesCopiesTheTerminatorAlone) {
     EXPECT_TRUE(contains(lines(r), "beep MB_OK"));
 }
 
+TEST_F(Program, SaveClipSizesItsBlockToTheTextWhenAValueIsAMillimetreOrMore) {
+    // A line of 9 bytes: eight per value and one for the NUL would leave no room for it.
+    write("wide.dat", dataFile({"1234.5", "25"}));
+    Session r = run("pick . wide.dat\nmenu File/Open...\nmenu SaveClip\nmenu File/Exit\n");
+    EXPECT_TRUE(contains(lines(r), R"(clipboard set CF_TEXT 18 bytes "1234.50\r\n 25.00\r\n\0")")) << r.transcript;
+}
+
 TEST_F(Program, SaveClipRefusesThirtyThousandCellsBeforeLookingAtTheData) {
     // Ten files of a thousand shapes of each kind: 30000 values, one more than the list holds.
     std::string names;
