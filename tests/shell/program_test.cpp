@@ -115,11 +115,23 @@ protected:
     // desktop would build, or commandLine (with DIR for the test's folder) when given.
     Session run(const std::string& script, const std::string& commandLine = {}) const {
         std::string line = commandLine.empty() ? programCommandLine() : replaceAll(commandLine, "DIR", dir_);
+        return runCommand("'" QUORVALEN_HEADLESS "' --command-line '" + line + "'", dir_, script);
+    }
+
+    // Runs the program as installed in the test's folder (a link to the built program),
+    // with the command line the desktop builds for it.
+    Session runInstalled(const std::string& script) const {
+        fs::create_symlink(QUORVALEN_HEADLESS, path("quorvalen-headless"));
+        return runCommand("'" + path("quorvalen-headless") + "'", dir_, script);
+    }
+
+    // Runs a program command in folder with the script on its standard input.
+    Session runCommand(const std::string& program, const std::string& folder, const std::string& script) const {
         fs::path io = root_ / "io";
         std::ofstream(io / "script.txt") << script;
-        std::string command = "cd '" + dir_ + "' && '" QUORVALEN_HEADLESS "' --command-line '" + line +
-                              "' < '" + (io / "script.txt").string() + "' > '" +
-                              (io / "transcript.txt").string() + "' 2> '" + (io / "stderr.txt").string() + "'";
+        std::string command = "cd '" + folder + "' && " + program + " < '" + (io / "script.txt").string() +
+                              "' > '" + (io / "transcript.txt").string() + "' 2> '" +
+                              (io / "stderr.txt").string() + "'";
         int status = std::system(command.c_str());
         std::ifstream in(io / "transcript.txt", std::ios::binary);
         std::string transcript{std::istreambuf_iterator<char>(in), {}};
@@ -221,6 +233,14 @@ TEST_F(Program, KeepsTheSettingsFileBesideTheProgramWhateverTheCommandLine) {
     // Nothing was ever written beside the test's folder under a cut name.
     EXPECT_FALSE(fs::exists(path("jane.ini")));
     EXPECT_FALSE(fs::exists(path("v1.ini")));
+}
+
+TEST_F(Program, AnInstalledProgramKeepsItsSettingsBesideItself) {
+    write("quorvalen-headless.ini", "12 34 400 300\n");
+    Session r = runInstalled("size 500 350\nmenu File/Save settings\nmenu File/Exit\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.transcript.find("rect 12 34 412 334 client"), std::string::npos) << r.transcript;
+    EXPECT_EQ(read("quorvalen-headless.ini"), "12 34 508 398\n");
 }
 
 TEST_F(Program, ACommandLineNamingNoProgramReadsAndWritesNoSettings) {
@@ -477,6 +497,24 @@ TEST_F(Program, SaveClipRefusesThirtyThousandCellsBeforeLookingAtTheData) {
                             R"(messagebox owner w1 caption (default) icon error text "Data file DIR/./bad.dat, line 2")",
                             tooMany}))
         << r.transcript;
+}
+
+// ---------------------------------------------------------------- the example session
+
+TEST_F(Program, TheExampleSessionRunsCleanOverTheExampleData) {
+    std::ifstream in(QUORVALEN_SOURCE_DIR "/examples/session.txt");
+    std::string script{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(script.empty());
+    Session r = runCommand("'" QUORVALEN_HEADLESS "' --command-line '\"" + path("quorvalen.exe") + "\"'",
+                           QUORVALEN_SOURCE_DIR, script);
+    EXPECT_EQ(r.exitCode, 0);
+    // Every answer used, no fault, nothing written.
+    EXPECT_TRUE(linesStartingWith(r.transcript, {"! ", "note:", "ignored", "file "}).empty()) << r.transcript;
+    std::vector<std::string> errors;
+    for (const std::string& line : linesStartingWith(r.transcript, {"messagebox owner"}))
+        if (line.find("icon error") != std::string::npos) errors.push_back(line);
+    EXPECT_EQ(errors.size(), 1u) << r.transcript;  // the malformed example alone
+    EXPECT_EQ(linesStartingWith(r.transcript, {"clipboard set"}).size(), 2u) << r.transcript;
 }
 
 }  // namespace
