@@ -160,7 +160,9 @@ class Expression:
                 raise RcError(f'line {self.line}: missing )')
             self.i += 1
             return v
-        if tok.text in ('-', '~') or tok.text == 'NOT':
+        if tok.text == 'NOT':
+            raise RcError(f'line {self.line}: NOT belongs in a style list (STYLE or a control style)')
+        if tok.text in ('-', '~'):
             v = self.term()
             return -v if tok.text == '-' else ~v
         if tok.kind == 'number':
@@ -252,6 +254,36 @@ class Parser:
             raise self.error(self.peek() or self.t[-1], 'expected a number or a name')
         expr = Expression(self.t[start:self.i], self.symbols, line)
         return expr.parse()
+
+    def style(self, defaults):
+        """A style list: flags joined by |, where NOT FLAG takes FLAG away from the defaults."""
+        add, remove = 0, 0
+        while True:
+            negate = self.accept('NOT')
+            value = self.style_term()
+            if negate:
+                remove |= value
+            else:
+                add |= value
+            if not self.accept('|'):
+                break
+        return ((defaults & ~remove) | add) & 0xFFFFFFFF
+
+    def style_term(self):
+        start, line = self.i, self.peek().line if self.peek() else 0
+        depth = 0
+        while self.peek() is not None and self.peek().line == line:
+            tok = self.peek()
+            if depth == 0 and tok.text in (',', '|'):
+                break
+            if tok.kind == 'string' or tok.text in ('BEGIN', 'END', '{', '}', 'NOT'):
+                break
+            depth += tok.text == '('
+            depth -= tok.text == ')'
+            self.i += 1
+        if self.i == start:
+            raise self.error(self.peek() or self.t[-1], 'expected a style')
+        return Expression(self.t[start:self.i], self.symbols, line).parse()
 
     def number_list(self, count):
         values = [self.expression()]
@@ -374,7 +406,7 @@ class Parser:
         while not (self.peek() is not None and self.peek().text in ('BEGIN', '{')):
             opt = self.next()
             if opt.text == 'STYLE':
-                dlg['style'] = self.expression()
+                dlg['style'] = self.style(0)
             elif opt.text == 'EXSTYLE':
                 dlg['exstyle'] = self.expression()
             elif opt.text == 'CAPTION':
@@ -421,24 +453,21 @@ class Parser:
         ctl_id = self.expression()
         self.expect(',')
         x, y = self.number_list(2)
-        cx = cy = 0
-        extra = []
-        while self.accept(','):
-            extra.append(self.expression())
-        if tok.text == 'ICON':
-            cx, cy = (extra + [0, 0])[:2]
-            extra = extra[2:]
-        else:
-            if len(extra) < 2:
-                raise self.error(tok, f'{tok.text} needs x, y, width and height')
-            cx, cy = extra[:2]
-            extra = extra[2:]
-        if len(extra) > 2:
-            raise self.error(tok, f'too many values for {tok.text}')
+        # Width and height (optional for ICON), then the style list and the extended style.
+        sizes = []
+        while len(sizes) < 2 and self.accept(','):
+            sizes.append(self.expression())
+        if tok.text != 'ICON' and len(sizes) < 2:
+            raise self.error(tok, f'{tok.text} needs x, y, width and height')
+        cx, cy = (sizes + [0, 0])[:2]
         style = self.names_value(('WS_CHILD', 'WS_VISIBLE') + default_styles, tok)
-        if extra:
-            style |= extra[0]
-        exstyle = extra[1] if len(extra) > 1 else 0
+        exstyle = 0
+        if self.accept(','):
+            style = self.style(style)
+            if self.accept(','):
+                exstyle = self.expression()
+        if self.peek() is not None and self.peek().text == ',':
+            raise self.error(tok, f'too many values for {tok.text}')
         return {'class': cls, 'text': text, 'icon': icon, 'id': ctl_id, 'rect': (x, y, cx, cy),
                 'style': style & 0xFFFFFFFF, 'exstyle': exstyle, 'statement': tok.text}
 
