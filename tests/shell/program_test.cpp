@@ -402,6 +402,31 @@ TEST_F(Program, WhenTheLastFileFailsNoResultsAreShownUntilTheNextGoodOne) {
                   R"(clipboard set CF_TEXT 25 bytes " 10.00\r\n 20.00\r\n 40.00\r\n\0")", "beep MB_OK"}));
 }
 
+TEST_F(Program, ACurrentFolderTooDeepForTheInitialFolderLeavesTheDialogToChoose) {
+    // More than 260 characters: the folder cannot be given whole, and a cut one would be wrong.
+    std::string deep = std::string(100, 'd') + "/" + std::string(100, 'e') + "/" + std::string(100, 'f');
+    write(deep + "/a.dat", dataFile({"10"}));
+    Session r = runCommand("'" QUORVALEN_HEADLESS "' --command-line '\"" + path("quorvalen.exe") + "\"'",
+                           path(deep), "pick . a.dat\nmenu File/Open...\nmenu File/Exit\n");
+    std::vector<std::string> dialog = linesStartingWith(r.transcript, {"opendialog owner"});
+    ASSERT_EQ(dialog.size(), 1u) << r.transcript;
+    EXPECT_NE(dialog[0].find(" initial (none) "), std::string::npos) << dialog[0];
+    EXPECT_TRUE(linesStartingWith(r.transcript, {"messagebox"}).empty()) << r.transcript;
+    EXPECT_EQ(lastPage(r.transcript).at(1), R"(  276 64 "1 file read")");
+}
+
+TEST_F(Program, ASelectionTooLongForTheBufferLoadsAndReportsNothing) {
+    std::string names;
+    for (int i = 0; i < 30; ++i) names += " " + std::string(90, static_cast<char>('a' + i % 26)) + std::to_string(i) + ".dat";
+    Session r = run("pick ." + names + "\nmenu File/Open...\nmenu File/Exit\n");
+    EXPECT_EQ(r.exitCode, 0);
+    std::vector<std::string> returned = linesStartingWith(r.transcript, {"opendialog returned"});
+    ASSERT_EQ(returned.size(), 1u) << r.transcript;
+    EXPECT_TRUE(returned[0].starts_with("opendialog returned 0")) << returned[0];
+    EXPECT_TRUE(linesStartingWith(r.transcript, {"messagebox"}).empty()) << r.transcript;
+    EXPECT_EQ(lastPage(r.transcript), std::vector<std::string>{HEADING});
+}
+
 TEST_F(Program, ATypedNameOfAMissingFileIsReportedAsNotFound) {
     Session r = run("type nothere.dat\nmenu File/Open...\nmenu File/Exit\n");
     EXPECT_EQ(linesStartingWith(r.transcript, {"messagebox owner"}),
