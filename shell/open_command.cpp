@@ -13,7 +13,8 @@ namespace {
 // so the next Open starts where the dialog last left the current folder.
 constexpr DWORD INITIAL_FOLDER_CAPACITY = 260;
 
-// One filter and the empty entry that ends the list.
+// One filter, description then pattern; the literal's own terminator is the empty entry
+// that ends the list.
 constexpr char DATA_FILE_FILTER[] = "Data Files\0*.dat\0";
 
 char fileNames[OPEN_FILE_BUFFER_CAPACITY];
