@@ -128,6 +128,13 @@ std::string joinFolder(const std::string& base, const std::string& path) {
     return base.ends_with('/') ? base + path : base + "/" + path;
 }
 
+// A folder as a file dialog shows it: absolute, without "." or ".." steps or a final slash.
+std::string normalFolder(const std::string& folder) {
+    std::string normal = fs::path(folder).lexically_normal().string();
+    while (normal.size() > 1 && normal.ends_with('/')) normal.pop_back();
+    return normal;
+}
+
 std::string openDialogFilter(LPCSTR filter) {
     if (filter == nullptr) return "(none)";
     std::string text;
@@ -481,7 +488,16 @@ FileChoice HeadlessDesktop::runOpenDialog(const OPENFILENAMEA& r) {
     std::string start;
     if (r.lpstrInitialDir != nullptr && r.lpstrInitialDir[0] != '\0') start = r.lpstrInitialDir;
     else currentDirectory(start);
-    choice.folder = joinFolder(start, choice.folder);
+    if (choice.kind == FileChoice::Kind::Typed) {
+        // A typed name is taken in the dialog's folder unless it is a full path.
+        fs::path typed = fs::path(joinFolder(start, choice.names.front())).lexically_normal();
+        if (typed.has_filename()) {
+            choice.folder = normalFolder(typed.parent_path().string());
+            choice.names = {typed.filename().string()};
+        }
+    } else if (choice.kind == FileChoice::Kind::Pick) {
+        choice.folder = normalFolder(joinFolder(start, choice.folder));
+    }
     return choice;
 }
 
@@ -489,7 +505,7 @@ void HeadlessDesktop::openDialogAnswered(const FileChoice& choice, const FileDia
     std::string answer;
     switch (choice.kind) {
     case FileChoice::Kind::Cancel: answer = "cancel"; break;
-    case FileChoice::Kind::Typed: answer = "type " + inQuotes(choice.names.front()); break;
+    case FileChoice::Kind::Typed: answer = "type " + inQuotes(joinFolder(choice.folder, choice.names.front())); break;
     case FileChoice::Kind::Pick:
         answer = "pick " + inQuotes(choice.folder);
         for (const std::string& n : choice.names) answer += " " + inQuotes(n);
@@ -539,8 +555,10 @@ bool HeadlessDesktop::currentDirectory(std::string& folder) {
 
 bool HeadlessDesktop::changeDirectory(const std::string& folder) {
     std::error_code ec;
+    fs::path before = fs::current_path(ec);
     fs::current_path(folder, ec);
     if (ec) return false;
+    if (fs::current_path(ec) == before) return true;
     write("directory changed to " + inQuotes(folder));
     files_.watch(folder);
     return true;
