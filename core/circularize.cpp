@@ -4,6 +4,10 @@
 #include "core/circularize.h"
 
 #include <cmath>
+#include <limits>
+
+// A result beyond the float range is stored as infinity, as IEEE 754 arithmetic gives it.
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
 
 namespace {
 
@@ -16,7 +20,8 @@ constexpr int SERIES_TERMS = 32;
 
 // From this argument on the library's tanh returns exactly 1.0 in double precision
 // (glibc returns 1 - tiny, which rounds to 1.0, for |x| >= 22; the true value is within
-// 2e-19 of 1). A term is then 1.0 / k^5, and -1.0 / k^5 for x <= -22, bit for bit.
+// 2e-19 of 1). A term is then 1.0 / k^5, and -1.0 / k^5 for x <= -22, bit for bit:
+// tanh(x) / k^5 with tanh(x) = 1.0 is exactly the quotient 1.0 / k^5.
 constexpr double TANH_SATURATED = 22.0;
 
 // What does not depend on the rectangle, computed once with the same library calls and
@@ -99,15 +104,21 @@ double rectangleSeries(double halfRadial, double halfTangential) {
     const SeriesConstants& constants = seriesConstants();
     const double twoR = 2.0 * halfRadial;
     double sum = 0.0;
-    for (int i = 0; i < SERIES_TERMS; ++i) {
-        const double x = constants.kTimesPi[i] * halfTangential / twoR;
-        if (x >= TANH_SATURATED) {
-            sum = sum + constants.inverseKFifth[i];
-        } else if (x <= -TANH_SATURATED) {
-            sum = sum - constants.inverseKFifth[i];
-        } else {
-            sum = sum + std::tanh(x) / constants.kFifth[i];
-        }
+    double x = 0.0;
+    int i = 0;
+    for (; i < SERIES_TERMS; ++i) {
+        x = constants.kTimesPi[i] * halfTangential / twoR;
+        if (std::fabs(x) >= TANH_SATURATED) break;
+        sum = sum + std::tanh(x) / constants.kFifth[i];
+    }
+    // The arguments only grow in size with k, keeping their sign (k pi rises, and a
+    // rounded product or quotient never reverses an order), so from the first saturated
+    // term on every tanh is exactly +1.0 or -1.0. The terms are still added one by one,
+    // in order, so the sum rounds as it would term by term.
+    if (x > 0.0) {
+        for (; i < SERIES_TERMS; ++i) sum = sum + constants.inverseKFifth[i];
+    } else {
+        for (; i < SERIES_TERMS; ++i) sum = sum - constants.inverseKFifth[i];
     }
     return sum;
 }

@@ -210,8 +210,13 @@ CountScan scanCount(DataScanner& scanner, int32_t maxCount) {
 ValueScan scanValue(DataScanner& scanner) {
     skipWhiteSpace(scanner);
     if (peekChar(scanner) == EOF) return {ScanStatus::endOfFile, 0.0f};
-    DecimalNumber number{};
+    // Only the first `kept` digits are ever read: the digit buffer needs no clearing.
+    DecimalNumber number;
     number.negative = takeSign(scanner);
+    number.anyDigit = false;
+    number.truncatedNonzero = false;
+    number.kept = 0;
+    number.exponent = 0;
     readMantissa(scanner, number);
     if (!number.anyDigit) return {ScanStatus::notANumber, 0.0f};
     const int c = peekChar(scanner);
