@@ -24,6 +24,7 @@ struct Received {
 struct Recorder {
     std::vector<Received> messages;
     bool validatePaints = true;
+    bool ignoreClose = false;
     int quitCode = 7;
     PAINTSTRUCT lastPaint{};
 
@@ -48,6 +49,9 @@ inline LRESULT CALLBACK recordingProc(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_DESTROY:
         PostQuitMessage(recorder->quitCode);
         return 0;
+    case WM_CLOSE:
+        if (recorder->ignoreClose) return 0;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }

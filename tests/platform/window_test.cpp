@@ -365,5 +365,35 @@ TEST_F(ModalTest, DialogEndedDuringInitTakesNoAnswerAndMissingTemplateFails) {
     EXPECT_TRUE(saw("note: 1 box answer(s) never used"));
 }
 
+// The desktop ends a run that cannot end by itself, instead of waiting for ever.
+TEST_F(ModalTest, DesktopStopsAProgramThatWillNotEnd) {
+    makeWindow();
+    record.ignoreClose = true;
+    script("# nothing but a comment\n");
+    MSG msg;
+    try {
+        while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+        ADD_FAILURE() << "the loop ended";
+    } catch (const qv::headless::DesktopStop& stop) {
+        EXPECT_EQ(stop.code, 2);
+    }
+    EXPECT_TRUE(saw("end of input: clicking the close box of w1"));
+    EXPECT_EQ(record.count(WM_CLOSE), 1);
+
+    DialogLog log;
+    dialogLog = &log;
+    auto neverEnds = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        dialogLog->messages.push_back(message);
+        return FALSE;
+    };
+    try {
+        DialogBoxParamA(nullptr, MAKEINTRESOURCEA(103), qv::mainWindow(), neverEnds, 0);
+        ADD_FAILURE() << "the dialog ended";
+    } catch (const qv::headless::DesktopStop& stop) {
+        EXPECT_EQ(stop.code, 3);
+    }
+    EXPECT_TRUE(saw("dialog w2 answer ok (default)"));
+}
+
 }  // namespace
 }  // namespace qvtest
