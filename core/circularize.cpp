@@ -69,7 +69,8 @@ void circularizeEllipses(AnalysisState& state, int32_t first, int32_t count) {
     for (int32_t j = 0; j < count; ++j) {
         state.ellipseMajor[j] = scaled(state.ellipseMajor[j], state.scaleFactor);
         state.ellipseMinor[j] = scaled(state.ellipseMinor[j], state.scaleFactor);
-        state.fileCircularized[first + j] = fourthRoot(ellipseFourthPower(state.ellipseMajor[j], state.ellipseMinor[j]));
+        const double fourthPower = ellipseFourthPower(state.ellipseMajor[j], state.ellipseMinor[j]);
+        state.fileCircularized[first + j] = fourthRoot(fourthPower);
     }
 }
 

@@ -126,8 +126,10 @@ TEST(Circularize, SignsAndZerosFollowIeeeArithmetic) {
     } cases[] = {
         {"negative factor makes a circle negative", {Shape::circle, 10, 0, -0.5f}, -5.0f},
         {"circle under a zero factor", {Shape::circle, 10, 0, 0.0f}, 0.0f},
-        {"ellipse under a negative factor", {Shape::ellipse, 20, 10, -0.5f}, circularized({Shape::ellipse, 20, 10, 0.5f})},
-        {"rectangle under a negative factor", {Shape::rectangle, 20, 10, -0.5f}, circularized({Shape::rectangle, 20, 10, 0.5f})},
+        {"ellipse under a negative factor", {Shape::ellipse, 20, 10, -0.5f},
+         circularized({Shape::ellipse, 20, 10, 0.5f})},
+        {"rectangle under a negative factor", {Shape::rectangle, 20, 10, -0.5f},
+         circularized({Shape::rectangle, 20, 10, 0.5f})},
         {"ellipse with a zero minor axis", {Shape::ellipse, 5, 0, 1}, nan},
         {"ellipse under a zero factor", {Shape::ellipse, 20, 10, 0}, nan},
         {"rectangle under a zero factor", {Shape::rectangle, 20, 10, 0}, nan},
@@ -143,6 +145,13 @@ TEST(Circularize, SignsAndZerosFollowIeeeArithmetic) {
     }
 }
 
+::testing::AssertionResult sameDouble(double expected, double actual) {
+    if (bitsOf(expected) == bitsOf(actual) || (std::isnan(expected) && std::isnan(actual)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected " << expected << " (bits " << bitsOf(expected)
+                                         << "), got " << actual << " (bits " << bitsOf(actual) << ")";
+}
+
 // Equal bits, or both NaN: the language leaves the sign and payload of a NaN to the
 // compiler's choice of operand order, so only "not a number" is a fixed result.
 ::testing::AssertionResult sameFloat(float expected, float actual) {
@@ -153,18 +162,24 @@ TEST(Circularize, SignsAndZerosFollowIeeeArithmetic) {
 }
 
 // The formulas evaluated term by term, as written, with nothing precomputed.
-float referenceRectangle(float radial, float tangential, float scale) {
-    const float s = static_cast<float>(static_cast<double>(radial) * static_cast<double>(scale));
-    const float t = static_cast<float>(static_cast<double>(tangential) * static_cast<double>(scale));
-    const double r = static_cast<double>(s) / 2.0;
-    const double h = static_cast<double>(t) / 2.0;
+double referenceSeries(double r, double h) {
     double sum = 0;
     for (int k = 1; k < 64; k += 2) {
         const double x = (k * 3.1415926536 * h) / (2.0 * r);
         sum = sum + std::tanh(x) / std::pow(k, 5.0);
     }
-    const double f = 1.0 - ((192.0 * r) / (std::pow(3.1415926536, 5.0) * h)) * sum;
-    const double p = 512.0 * h * r * r * r / 9.4247779608 * f;
+    return sum;
+}
+
+double referenceFourthPower(double r, double h) {
+    const double f = 1.0 - ((192.0 * r) / (std::pow(3.1415926536, 5.0) * h)) * referenceSeries(r, h);
+    return 512.0 * h * r * r * r / 9.4247779608 * f;
+}
+
+float referenceRectangle(float radial, float tangential, float scale) {
+    const float s = static_cast<float>(static_cast<double>(radial) * static_cast<double>(scale));
+    const float t = static_cast<float>(static_cast<double>(tangential) * static_cast<double>(scale));
+    const double p = referenceFourthPower(static_cast<double>(s) / 2.0, static_cast<double>(t) / 2.0);
     return static_cast<float>(std::sqrt(std::sqrt(p)));
 }
 
@@ -238,6 +253,14 @@ TEST(Circularize, RectanglesAreBitIdenticalToTheTermByTermFormulas) {
         circularizeFile(*state);
         ASSERT_TRUE(sameFloat(referenceRectangle(p.first, p.second, p.scale), state->fileCircularized[0]))
             << p.first << " x " << p.second << " scale " << p.scale;
+        // The double-precision pieces too, which the float rounding could hide.
+        const double halfRadial = static_cast<double>(state->rectRadial[0]) / 2.0;
+        const double halfTangential = static_cast<double>(state->rectTangential[0]) / 2.0;
+        ASSERT_TRUE(sameDouble(referenceSeries(halfRadial, halfTangential),
+                               rectangleSeries(halfRadial, halfTangential)))
+            << p.first << " x " << p.second << " scale " << p.scale;
+        ASSERT_TRUE(sameDouble(referenceFourthPower(halfRadial, halfTangential),
+                               rectangleFourthPower(halfRadial, halfTangential)));
     }
 }
 

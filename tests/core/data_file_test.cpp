@@ -124,7 +124,9 @@ TEST(DataFile, GoodFilesAreStoredAsWritten) {
         EXPECT_EQ('\0', state->setName[c.setName.size()]);
         EXPECT_EQ(bitsOf(c.scale), bitsOf(state->scaleFactor));
         ASSERT_EQ(static_cast<int32_t>(c.circles.size()), state->fileCircles);
-        for (std::size_t i = 0; i < c.circles.size(); ++i) EXPECT_EQ(bitsOf(c.circles[i]), bitsOf(state->circleDiameter[i])) << i;
+        for (std::size_t i = 0; i < c.circles.size(); ++i) {
+            EXPECT_EQ(bitsOf(c.circles[i]), bitsOf(state->circleDiameter[i])) << i;
+        }
         ASSERT_EQ(static_cast<int32_t>(c.ellipses.size()), state->fileEllipses);
         for (std::size_t i = 0; i < c.ellipses.size(); ++i) {
             EXPECT_EQ(bitsOf(c.ellipses[i].first), bitsOf(state->ellipseMajor[i])) << i;

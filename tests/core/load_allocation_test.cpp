@@ -57,11 +57,17 @@ std::size_t allocationsDuring(Action action) {
 // A file like a real one, with every kind of shape and the awkward number forms.
 std::string realisticFile() {
     std::string text = "Realistic\r\n0.000001\r\n1000\r\n";
-    for (int i = 0; i < 1000; ++i) text += std::to_string(10 + i % 190) + "." + std::to_string(i % 10) + "\r\n";
+    for (int i = 0; i < 1000; ++i) {
+        text += std::to_string(10 + i % 190) + "." + std::to_string(i % 10) + "\r\n";
+    }
     text += "1000\n";
-    for (int i = 0; i < 1000; ++i) text += std::to_string(20 + i % 150) + " " + std::to_string(15 + i % 90) + "e0\n";
+    for (int i = 0; i < 1000; ++i) {
+        text += std::to_string(20 + i % 150) + " " + std::to_string(15 + i % 90) + "e0\n";
+    }
     text += "1000\n";
-    for (int i = 0; i < 1000; ++i) text += "0.0" + std::to_string(30 + i % 170) + "e3 " + std::to_string(12 + i % 120) + ".75\n";
+    for (int i = 0; i < 1000; ++i) {
+        text += "0.0" + std::to_string(30 + i % 170) + "e3 " + std::to_string(12 + i % 120) + ".75\n";
+    }
     // Long mantissas go through the slow path of decimal conversion.
     text.replace(text.find("10.0"), 4, "10.0000000000000000000000000000000000000000000000000000001");
     return text;

@@ -117,7 +117,8 @@ TEST(Statistics, RectangleSidesAndRatios) {
         {"equal sides", 3, 3, 1, 1, 3, 3, 1, 1},
         {"radial shorter", 1, 2, 0.5, 0.25, 2, 1, 2, 4},
         {"radial longer", 2, 1, 2, 4, 2, 1, 2, 4},
-        {"ratio from the exact squares", 1, 3, 1.0 / 3.0, 1.0 / 9.0, 3, 1, 3, 9},
+        // 1 / 25 = 0.04, where (1 / 5) squared would give 0.04000000000000001.
+        {"ratio from the exact squares", 1, 5, 0.2, 1.0 / 25.0, 5, 1, 5, 25},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
