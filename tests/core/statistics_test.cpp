@@ -2,11 +2,13 @@
 // extremes, NaN and infinity, and the clipboard list with its capacity note.
 #include "core/statistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -188,6 +190,78 @@ TEST(Statistics, ExtremesChangeOnlyOnStrictlySmallerOrLarger) {
     accumulate(*zero, {{-0.0f}, {}, {}});
     EXPECT_EQ(bitsOf(0.0), bitsOf(zero->widestDiameter)) << "-0 is not greater than +0";
     EXPECT_EQ(bitsOf(-0.0), bitsOf(zero->narrowestDiameter));
+}
+
+// The documented order of operations, written out once more over random files: any
+// reordering of a product or a sum shows in the last bit of some result.
+TEST(Statistics, OrderOfOperationsHoldsToTheBit) {
+    std::mt19937 random(99);
+    std::uniform_real_distribution<float> size(1e-5f, 2e-4f);
+    auto state = makeFreshState();
+    double sumD = 0, sumD2 = 0, sumD4 = 0, sumEcc = 0, sumEcc2 = 0, sumLS = 0, sumLS2 = 0;
+    int32_t n = 0;
+    for (int file = 0; file < 3; ++file) {
+        FileShapes shapes;
+        for (int i = 0; i < 300; ++i) {
+            const float a = size(random);
+            const float b = size(random);
+            shapes.circles.push_back(a);
+            shapes.ellipses.push_back({std::max(a, b), std::min(a, b)});
+            shapes.rects.push_back({a, b});
+        }
+        accumulate(*state, shapes);
+        for (int i = 0; i < state->fileElements; ++i) {
+            const double d = state->fileCircularized[i];
+            sumD += d;
+            sumD2 += d * d;
+            sumD4 += ((d * d) * d) * d;
+        }
+        for (const auto& [a, b] : shapes.ellipses) {
+            const double e = std::sqrt(double{a} * double{a} - double{b} * double{b}) / double{b};
+            sumEcc += e;
+            sumEcc2 += e * e;
+        }
+        for (const auto& [r, t] : shapes.rects) {
+            const double l = std::max<double>(r, t);
+            const double sh = std::min<double>(r, t);
+            sumLS += l / sh;
+            sumLS2 += (l * l) / (sh * sh);
+        }
+        n += state->fileElements;
+    }
+    const double count = n;
+    const double sd = std::sqrt((sumD2 - (sumD * sumD) / count) / static_cast<double>(n - 1));
+    const double m = std::sqrt(std::sqrt(sumD4)) / std::sqrt(std::sqrt(count));
+    const double se4 = std::sqrt(((sumD2 - (2.0 * m) * sumD) + (count * m) * m) /
+                                 (static_cast<double>(n - 1) * count));
+    const int32_t ne = state->totalEllipses;
+    const double sdEcc = std::sqrt((sumEcc2 - (sumEcc * sumEcc) / ne) / static_cast<double>(ne - 1));
+    const double sdLS = std::sqrt((sumLS2 - (sumLS * sumLS) / ne) / static_cast<double>(ne - 1));
+    const struct {
+        const char* name;
+        double expected, actual;
+    } cases[] = {
+        {"sumD4", sumD4, state->sumD4},
+        {"meanDiameter", sumD / count, state->meanDiameter},
+        {"sdDiameter", sd, state->sdDiameter},
+        {"seDiameter", sd / std::sqrt(count), state->seDiameter},
+        {"meanFourthDiameter", m, state->meanFourthDiameter},
+        {"seFourthDiameter", se4, state->seFourthDiameter},
+        {"sdFourthDiameter", std::sqrt(count) * se4, state->sdFourthDiameter},
+        {"sdEccentricity", sdEcc, state->sdEccentricity},
+        {"sdLongShort", sdLS, state->sdLongShort},
+    };
+    for (const auto& c : cases) EXPECT_EQ(bitsOf(c.expected), bitsOf(c.actual)) << c.name;
+
+    // In a long sum a last-bit difference of one term is absorbed: one value at a time
+    // shows the order of the three products of the fourth power.
+    for (int i = 0; i < 200; ++i) {
+        resetAnalysis(*state);
+        const float value = size(random);
+        accumulate(*state, {{value}, {}, {}});
+        const double d = value;
+        ASSERT_EQ(bitsOf(((d * d) * d) * d), bitsOf(state->sumD4)) << value;
+    }
 }
 
 TEST(Statistics, SaveClipListFollowsLoadOrderUntilItsCapacity) {
