@@ -51,6 +51,7 @@
 //   opendialog owner w1 title "T" filter "Data Files" "*.dat" initial "DIR" flags 0x... nMaxFile N
 //   opendialog answer pick "DIR" "a.dat" ... | type "PATH" | cancel (queued|default)
 //   opendialog returned 1 buffer "dir\0a.dat\0b.dat\0\0" nFileOffset N   (or returned 0[: why])
+//   directory changed to "DIR"                     the Open dialog moved the current folder
 //   clipboard opened by w1 / clipboard emptied / clipboard set CF_TEXT N bytes "..." / clipboard closed
 //   GlobalAlloc failed (injected): 17 bytes        and likewise for the other three
 //   beep MB_OK
@@ -59,7 +60,10 @@
 //   ignored: why                                   an action that reached no window
 //   note: ...                                      something worth knowing (a menu opened by Alt)
 //   ! fault: ...                                   a program fault our layer caught
-//   exit N
+//   exit N                                         WinMain's result; 2 with "(stopped by the
+//                                                  desktop: why)" for a script error or a program
+//                                                  still running after the last close, 3 for a
+//                                                  dialog that takes no answer
 // Texts are C-escaped: \r \n \t \0 \\ \" and \xNN for any other byte outside printable ASCII.
 #pragma once
 
