@@ -75,7 +75,7 @@ struct DecimalNumber {
 
 void addDigit(DecimalNumber& number, int c, bool beforePoint) {
     number.anyDigit = true;
-    const bool leadingZero = c == '0' && number.kept == 0 && !number.truncatedNonzero;
+    const bool leadingZero = c == '0' && number.kept == 0;
     if (leadingZero) {
         // A zero before the first significant digit scales only when it sits after the point.
         if (!beforePoint) number.exponent = saturatedAdd(number.exponent, -1);
