@@ -1,0 +1,63 @@
+// Checks of everything the program reads from outside, run on arbitrary bytes: by the
+// libFuzzer targets (built with clang and the sanitizers) and by the replay of saved
+// inputs in the normal test suite. Each check feeds the bytes to one reader and then
+// verifies what must hold whatever the bytes were; it returns a description of the first
+// broken rule, or an empty string when every rule held.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+// The description of a broken rule; empty when all held.
+using Finding = std::string;
+
+// loadDataFile on the bytes as a data file. A first byte of 0 to 5 chooses the record the
+// load starts from (fresh, after a good file, just below the SaveClip capacity, after a
+// failed load, with non-finite sums, beyond the capacity) and is not part of the file;
+// any other first byte begins the file itself, loaded into a fresh record.
+Finding checkDataFileLoad(const uint8_t* data, std::size_t size);
+
+// The settings file reader (four "%li" values) on the bytes as a settings file.
+Finding checkSettingsRead(const uint8_t* data, std::size_t size);
+
+// The settings path derived from a command line: two bytes give the capacity of the
+// output buffer, the rest (up to a NUL) is the command line.
+Finding checkSettingsPath(const uint8_t* data, std::size_t size);
+
+// The results page and the SaveClip text of an analysis record and window metrics decoded
+// from the bytes: any counts, any doubles (NaN, infinities, 1e308, subnormals, -0), any
+// list values, metrics from 0 to 65535.
+Finding checkResultsView(const uint8_t* data, std::size_t size);
+
+struct FuzzTarget {
+    const char* name;  // also the folder of its seeds and saved findings
+    Finding (*check)(const uint8_t* data, std::size_t size);
+};
+
+inline constexpr FuzzTarget FUZZ_TARGETS[] = {
+    {"data_file", checkDataFileLoad},
+    {"settings_file", checkSettingsRead},
+    {"settings_path", checkSettingsPath},
+    {"results_view", checkResultsView},
+};
+
+// Reads an input as a sequence of fields; past its end every byte reads as 0, so any
+// input decodes to something.
+struct InputBytes {
+    const uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+
+    uint8_t byte() { return at < size ? data[at++] : 0; }
+    template <typename T>
+    T raw() {
+        unsigned char bytes[sizeof(T)];
+        for (unsigned char& b : bytes) b = byte();
+        T value;
+        static_assert(sizeof bytes == sizeof value);
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
+    }
+};
