@@ -58,6 +58,10 @@ bool setDataFilePath(AnalysisState& state, const char* path) {
 void loadDataFile(AnalysisState& state, MessageOwner owner) {
     // A failed read has shown its message and cleared dataValid; nothing is counted.
     if (!readDataFile(state, owner)) return;
+    addFileToAnalysis(state, owner);
+}
+
+void addFileToAnalysis(AnalysisState& state, MessageOwner owner) {
     state.fileElements = state.fileCircles + state.fileEllipses + state.fileRects;
     state.totalCircles += state.fileCircles;
     state.totalEllipses += state.fileEllipses;

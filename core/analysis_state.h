@@ -94,3 +94,7 @@ bool setDataFilePath(AnalysisState& state, const char* path);
 // Reads the file named by dataFilePath, circularizes it and adds it to the statistics.
 // The outcome is left in dataValid; a failure has shown exactly one message.
 void loadDataFile(AnalysisState& state, MessageOwner owner);
+
+// The part of a load after a successful read: counts the file into the totals,
+// circularizes it, marks the results valid and accumulates the statistics.
+void addFileToAnalysis(AnalysisState& state, MessageOwner owner);

@@ -19,8 +19,8 @@
 
 namespace {
 
-// A file as loadDataFile leaves it just before the statistics: counts, totals updated,
-// measurements already scaled (scale factor 1 here) and circularized.
+// A file's shapes as the reader would leave them (scale factor 1), taken into the
+// analysis the way a successful load does.
 struct FileShapes {
     std::vector<float> circles;
     std::vector<std::pair<float, float>> ellipses;  // major, minor
@@ -41,15 +41,7 @@ void accumulate(AnalysisState& state, const FileShapes& file, MessageOwner owner
         state.rectRadial[i] = file.rects[i].first;
         state.rectTangential[i] = file.rects[i].second;
     }
-    state.fileElements = state.fileCircles + state.fileEllipses + state.fileRects;
-    state.totalCircles += state.fileCircles;
-    state.totalEllipses += state.fileEllipses;
-    state.totalRects += state.fileRects;
-    state.totalElements += state.fileElements;
-    circularizeFile(state);
-    state.filesRead += 1;
-    state.dataValid = 1;
-    accumulateStatistics(state, owner);
+    addFileToAnalysis(state, owner);
 }
 
 std::string fourDigits(double value) {
