@@ -100,10 +100,11 @@ constexpr std::size_t ROOMY = 1 << 16;
 Finding checkSettingsPath(const uint8_t* data, std::size_t size) {
     InputBytes input{data, size};
     const std::size_t capacity = (input.byte() | std::size_t{input.byte()} << 8) % 9000;
-    const std::size_t textSize = strnlen(reinterpret_cast<const char*>(data + input.at), size - std::min(size, input.at));
+    const std::size_t rest = size > input.at ? size - input.at : 0;
+    const std::size_t textSize = rest > 0 ? strnlen(reinterpret_cast<const char*>(data + input.at), rest) : 0;
     // Exactly the command line and its terminator, so that a read past it is caught.
     std::unique_ptr<char[]> line(new char[textSize + 1]);
-    std::memcpy(line.get(), data + input.at, textSize);
+    if (textSize > 0) std::memcpy(line.get(), data + input.at, textSize);
     line[textSize] = '\0';
 
     // Exactly capacity bytes: a write past them is caught.
