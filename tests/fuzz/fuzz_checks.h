@@ -31,6 +31,10 @@ Finding checkSettingsPath(const uint8_t* data, std::size_t size);
 // list values, metrics from 0 to 65535.
 Finding checkResultsView(const uint8_t* data, std::size_t size);
 
+// The Open dialog's multiple-selection buffer: two bytes give nFileOffset, one the room of
+// a small output buffer, the rest (up to 2600 bytes) is the buffer the dialog filled.
+Finding checkOpenSelection(const uint8_t* data, std::size_t size);
+
 struct FuzzTarget {
     const char* name;  // also the folder of its seeds and saved findings
     Finding (*check)(const uint8_t* data, std::size_t size);
@@ -41,6 +45,7 @@ inline constexpr FuzzTarget FUZZ_TARGETS[] = {
     {"settings_file", checkSettingsRead},
     {"settings_path", checkSettingsPath},
     {"results_view", checkResultsView},
+    {"open_selection", checkOpenSelection},
 };
 
 // Reads an input as a sequence of fields; past its end every byte reads as 0, so any
