@@ -210,6 +210,59 @@ TEST(ProgramTorture, AFifoOrADeviceChosenInTheDialogIsReportedAndSkipped) {
         << run.transcript;
 }
 
+std::string createdRect(const std::string& transcript) {
+    const std::vector<std::string> created = linesStartingWith(transcript, "window w1 created");
+    if (created.size() != 1) return "(no window)";
+    const std::size_t at = created[0].find(" rect ");
+    return created[0].substr(at + 1, created[0].find(" client") - at - 1);
+}
+
+TEST(ProgramTorture, AFolderDeeperThanTheDialogBufferOpensNothingAndSaysNothing) {
+    TempTree tree;
+    // About 3000 bytes of folders: more than the initial-folder buffer (260) and, with a
+    // name, more than the dialog's file-name buffer (2600).
+    fs::path deep = tree.root();
+    for (int i = 0; i < 15; ++i) deep /= std::string(200, 'd');
+    fs::create_directories(deep);
+    std::ofstream(deep / "a.dat", std::ios::binary) << EXAMPLE_FILE;
+    const std::string commandLine = "\"" + (deep / "quorvalen.exe").string() + "\"";
+    const ProgramRun run = runProgram(QUORVALEN_HEADLESS, {"--command-line", commandLine}, deep,
+                                      "pick . a.dat\nmenu File/Open...\nmenu File/Exit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    const std::vector<std::string> returned = linesStartingWith(run.transcript, "opendialog returned");
+    ASSERT_EQ(returned.size(), 1u) << run.transcript;
+    EXPECT_TRUE(returned[0].starts_with("opendialog returned 0")) << returned[0];
+    EXPECT_TRUE(linesStartingWith(run.transcript, "messagebox").empty()) << run.transcript;
+}
+
+TEST(ProgramTorture, HugeCommandLinesStartTheProgram) {
+    TempTree tree;
+    const std::string program = (tree.root() / "quorvalen.exe").string();
+    const struct {
+        const char* name;
+        std::string commandLine;
+        const char* rect;
+    } cases[] = {
+        // The settings file stays beside the program whatever follows it.
+        {"an argument of 100000 characters", "\"" + program + "\" " + std::string(100000, 'a'), "rect 10 20 310 220"},
+        {"100000 dots after the program", "\"" + program + "\"" + std::string(100000, '.'), "rect 10 20 310 220"},
+        // A program path longer than any path: no settings are read.
+        {"a program path of 100000 characters", "\"/" + std::string(100000, 'p') + "\"", "rect 0 0 648 528"},
+        {"an unclosed quote", "\"" + program, "rect 10 20 310 220"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree.write("quorvalen.ini", "10 20 300 200\n");
+        const ProgramRun run = runProgram(QUORVALEN_HEADLESS, {"--command-line", c.commandLine}, tree.root(),
+                                          "size 500 300\nmenu File/Save settings\nmenu File/Exit\n");
+        EXPECT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_EQ(createdRect(run.transcript), c.rect);
+        // Saved where it was read, or not at all.
+        const bool settingsUsed = std::string(c.rect) != "rect 0 0 648 528";
+        EXPECT_EQ(readAll(tree.root() / "quorvalen.ini"), settingsUsed ? "10 20 508 348\n" : "10 20 300 200\n");
+    }
+}
+
 // ---------------------------------------------------------------- quorvalen-report
 
 TEST(ProgramTorture, TheReportRefusesAPathTooLongForTheRecordAndGoesOn) {
@@ -223,13 +276,6 @@ TEST(ProgramTorture, TheReportRefusesAPathTooLongForTheRecordAndGoesOn) {
 }
 
 // ---------------------------------------------------------------- the settings file
-
-std::string createdRect(const std::string& transcript) {
-    const std::vector<std::string> created = linesStartingWith(transcript, "window w1 created");
-    if (created.size() != 1) return "(no window)";
-    const std::size_t at = created[0].find(" rect ");
-    return created[0].substr(at + 1, created[0].find(" client") - at - 1);
-}
 
 struct SettingsCase {
     const char* name;
