@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -215,6 +218,141 @@ TEST(DataScanner, ReadsANumberSplitAcrossTwoBufferFills) {
     ASSERT_EQ(ScanStatus::ok, scan.status);
     EXPECT_EQ(12.325f, scan.value);
     EXPECT_EQ(" x", scanner.rest());
+}
+
+// The offsets of an item from the end of the first fill: starting right at it, straddling
+// it by a few bytes, ending right at it, and around the window that the scanner holds
+// before it reads a number straight from the buffer.
+const std::size_t PLACEMENTS[] = {0, 1, 2, 3, 5, 8, 11, 20, 40, 126, 127, 128, 129, 200};
+
+// filler repeated and cut to leave `before` bytes of the first fill for what follows.
+std::string fillerLeaving(const std::string& filler, std::size_t before) {
+    std::string text;
+    while (text.size() + before < SCANNER_BUFFER_SIZE) text += filler;
+    text.resize(SCANNER_BUFFER_SIZE - before);
+    return text;
+}
+
+template <typename Scan>
+auto scanOnce(const std::string& text, std::string& rest, Scan scan) {
+    MemoryScanner scanner(text);
+    const auto result = scan(*scanner);
+    rest = scanner.rest();
+    return result;
+}
+
+TEST(DataScanner, ReadsAnItemTheSameWhereverItStandsAgainstARefill) {
+    const auto value = [](DataScanner& scanner) { return scanValue(scanner); };
+    const auto count = [](DataScanner& scanner) { return scanCount(scanner, MAX_SHAPES_PER_KIND); };
+    const std::string nul(1, '\0');
+    const struct {
+        std::string item;
+        std::string after;
+    } items[] = {
+        {"-123.25e-1", " x"},
+        {"28", "\r\n"},
+        {"0.000001", "\n"},
+        {"+7.", ""},  // the end of the file without a line end
+        {"1e39", "\r"},
+        {"1.0000002", nul},
+        {"0000000000000000000000000000000000000000012.5", "\n"},  // more digits than read at once
+        {"1e", "\n"},                                            // an exponent mark without digits
+        {"1E+", "5"},
+        {nul, "5"},  // a NUL is no white space
+        {"-", "1"},
+        {"999", "\n"},
+        {"0000000000000000000000000000000000000001000", "e3"},
+    };
+    for (const auto& placed : items) {
+        std::string expectedValueRest;
+        std::string expectedCountRest;
+        const ValueScan expectedValue = scanOnce(" " + placed.item + placed.after, expectedValueRest, value);
+        const CountScan expectedCount = scanOnce(" " + placed.item + placed.after, expectedCountRest, count);
+        for (const std::string filler : {" ", "\r\n", "\n\t"}) {
+            for (std::size_t before : PLACEMENTS) {
+                SCOPED_TRACE("item " + placed.item + ", " + std::to_string(before) +
+                             " bytes before the end of the fill, filler of " + std::to_string(filler.size()));
+                const std::string text = fillerLeaving(filler, before) + placed.item + placed.after;
+                std::string rest;
+                const ValueScan valueScan = scanOnce(text, rest, value);
+                ASSERT_EQ(expectedValue.status, valueScan.status);
+                if (valueScan.status == ScanStatus::ok) {
+                    EXPECT_EQ(bitsOf(expectedValue.value), bitsOf(valueScan.value)) << valueScan.value;
+                    EXPECT_EQ(expectedValueRest, rest);
+                }
+                const CountScan countScan = scanOnce(text, rest, count);
+                ASSERT_EQ(expectedCount.status, countScan.status);
+                if (countScan.status == ScanStatus::ok) {
+                    EXPECT_EQ(expectedCount.count, countScan.count);
+                    EXPECT_EQ(expectedCountRest, rest);
+                }
+            }
+        }
+    }
+}
+
+// A random number of the value form: up to 19 digits with the point anywhere or nowhere,
+// with or without a sign and an exponent; mantissas near 2^24 and exponents near the
+// float range's ends come often.
+std::string randomValueText(std::mt19937& random) {
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const char* signs[] = {"", "", "+", "-"};
+    std::string text = signs[pick(4)];
+    std::string digits;
+    if (pick(4) == 0) {
+        digits = std::to_string((1 << 24) - 8 + pick(16));  // around the largest exact float integer
+    } else {
+        const int length = 1 + pick(19);
+        for (int i = 0; i < length; ++i) digits += static_cast<char>('0' + pick(10));
+    }
+    // The point before, among or after the digits, or none.
+    const std::size_t point = static_cast<std::size_t>(pick(static_cast<int>(digits.size()) + 3));
+    if (point <= digits.size()) {
+        text += digits.substr(0, point) + "." + digits.substr(point);
+    } else {
+        text += digits;
+    }
+    if (pick(2) == 0) {
+        const int exponents[] = {pick(11), -pick(11), 30 + pick(20), -(30 + pick(30)), pick(9999) - 5000};
+        const int exponent = exponents[pick(5)];
+        text += pick(2) ? "e" : "E";
+        if (exponent >= 0 && pick(2)) text += "+";
+        text += std::to_string(exponent);
+    }
+    return text;
+}
+
+// Many values in one file, so that they meet the refills at every kind of place, read
+// both straight from the buffer and (behind leading zeros that change no value) by the
+// exact route, each against the C library's correctly rounded strtof.
+TEST(DataScanner, ValuesReadAtOnceMatchTheExactRouteAndStrtof) {
+    std::mt19937 random(99);
+    const char* separators[] = {" ", "\n", "\r\n", "\t", " \r\n\r\n  "};
+    std::vector<std::string> numbers;
+    std::string direct;
+    std::string padded;
+    for (int i = 0; i < 60000; ++i) {
+        numbers.push_back(randomValueText(random));
+        const std::string& number = numbers.back();
+        const std::size_t signLength = number[0] == '+' || number[0] == '-' ? 1 : 0;
+        const char* separator = separators[random() % 5];
+        direct += number + separator;
+        padded += number.substr(0, signLength) + std::string(24, '0') + number.substr(signLength) + separator;
+    }
+    MemoryScanner directScanner(direct);
+    MemoryScanner paddedScanner(padded);
+    for (const std::string& number : numbers) {
+        SCOPED_TRACE(number);
+        const float expected = std::strtof(number.c_str(), nullptr);
+        const ValueScan fromDirect = scanValue(*directScanner);
+        const ValueScan fromPadded = scanValue(*paddedScanner);
+        ASSERT_EQ(ScanStatus::ok, fromDirect.status);
+        ASSERT_EQ(ScanStatus::ok, fromPadded.status);
+        ASSERT_EQ(bitsOf(expected), bitsOf(fromDirect.value)) << fromDirect.value;
+        ASSERT_EQ(bitsOf(expected), bitsOf(fromPadded.value)) << fromPadded.value;
+    }
+    EXPECT_EQ(ScanStatus::endOfFile, scanValue(*directScanner).status);
+    EXPECT_EQ(ScanStatus::endOfFile, scanValue(*paddedScanner).status);
 }
 
 struct FirstLineCase {
