@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/data_scanner.h"
+#include "core/regular_file.h"
 
 const char FILE_FORMAT_TEXT[] =
     "Set_name\n"
@@ -115,10 +116,11 @@ int pathLength(const AnalysisState& state) {
 }
 
 // Opens the file named by dataFilePath for binary reading (line ends are folded by the
-// scanner), or returns null. A path without its terminator is never handed to fopen.
+// scanner), or returns null. A path without its terminator is never handed to the system,
+// and neither a FIFO nor a device is read as a data file.
 std::FILE* openDataFile(const AnalysisState& state) {
     if (pathLength(state) >= DATA_FILE_PATH_CAPACITY) return nullptr;
-    std::FILE* file = std::fopen(state.dataFilePath, "rb");
+    std::FILE* file = openRegularFileForReading(state.dataFilePath);
     // The scanner buffers on its own; unbuffered stdio reads straight into its buffer.
     if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
     return file;
@@ -147,8 +149,8 @@ bool readDataFile(AnalysisState& state, MessageOwner owner) {
     // One file's scanner lives only for this read; 64 KiB of stack, no heap.
     DataScanner scanner;
     startScanner(scanner, file);
-    // fopen succeeds on a folder on Linux and only the read fails: that is a file that
-    // cannot be opened for reading, like a missing one.
+    // A file that opens but cannot be read is one that cannot be opened for reading,
+    // like a missing one.
     if (scanner.readFailed) {
         reportFileError(state, FileErrorKind::cannotOpen, 0, owner);
         std::fclose(file);

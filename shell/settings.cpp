@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/regular_file.h"
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -121,7 +123,7 @@ bool readPlacement(std::FILE* file, WindowPlacement& out) {
 }
 
 bool loadPlacementFile(const char* path, WindowPlacement& out) {
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = openRegularFileForReading(path);
     if (file == nullptr) return false;
     bool ok = readPlacement(file, out);
     std::fclose(file);
@@ -129,7 +131,7 @@ bool loadPlacementFile(const char* path, WindowPlacement& out) {
 }
 
 bool savePlacementFile(const char* path, const WindowPlacement& placement) {
-    std::FILE* file = std::fopen(path, "w");
+    std::FILE* file = openRegularFileForWriting(path);
     if (file == nullptr) return false;
     int written = std::fprintf(file, "%ld %ld %ld %ld\n", static_cast<long>(placement.x),
                                static_cast<long>(placement.y), static_cast<long>(placement.width),

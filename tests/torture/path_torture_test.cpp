@@ -119,7 +119,7 @@ TEST(PathTorture, NamesWithBlanksQuotesDirectivesAndNonAsciiBytes) {
         "it's \"quoted\".dat",
         "percent %s %n %i.dat",            // the path must never be read as a format
         "\xC3\x89prouvette \xC3\xBC.dat",  // UTF-8
-        "\xE9" "chantillon.dat",           // Latin-1
+        "\351chantillon.dat",              // Latin-1
         "new\nline.dat",
         "back\\slash.dat",
         "-leading dash.dat",
@@ -272,7 +272,6 @@ private:
 };
 
 TEST(PathTorture, AFifoIsRefusedWithoutWaitingForAWriter) {
-    GTEST_SKIP() << "the reader still opens a FIFO and waits for a writer";
     TempTree tree;
     const std::string path = (tree.root() / "pipe.dat").string();
     ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
@@ -281,7 +280,6 @@ TEST(PathTorture, AFifoIsRefusedWithoutWaitingForAWriter) {
 }
 
 TEST(PathTorture, DevicesAreRefused) {
-    GTEST_SKIP() << "the reader still reads devices; /dev/zero never ends";
     TempTree tree;
     // /dev/zero never ends and holds no line end: read as a data file it never finishes.
     for (const char* device : {"/dev/zero", "/dev/null", "/dev/urandom"}) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -167,8 +168,10 @@ TEST(ProgramTorture, ATypedPathLongerThanTheDialogBufferLoadsNothing) {
 // fails a test instead of hanging it.
 class FifoOffer {
 public:
+    // A program that refuses the FIFO closes it before the write: that write must fail
+    // with EPIPE, not end the test with SIGPIPE.
     FifoOffer(std::string path, std::string bytes)
-        : path_(std::move(path)), bytes_(std::move(bytes)), thread_([this] {
+        : path_(std::move(path)), bytes_(std::move(bytes)), ignorePipe_(std::signal(SIGPIPE, SIG_IGN)), thread_([this] {
               while (!done_.load()) {
                   const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
                   if (fd >= 0) {
@@ -189,12 +192,12 @@ public:
 private:
     std::string path_;
     std::string bytes_;
+    void (*ignorePipe_)(int);
     std::atomic<bool> done_{false};
     std::thread thread_;
 };
 
 TEST(ProgramTorture, AFifoOrADeviceChosenInTheDialogIsReportedAndSkipped) {
-    GTEST_SKIP() << "the reader still opens FIFOs and devices; /dev/zero never ends";
     TempTree tree;
     tree.write("a.dat", EXAMPLE_FILE);
     const std::string fifo = (tree.root() / "pipe.dat").string();
@@ -315,7 +318,6 @@ TEST(ProgramTorture, ASettingsFileThatIsAFolderIsNeitherReadNorWritten) {
 }
 
 TEST(ProgramTorture, ASettingsFileThatIsAFifoIsNotRead) {
-    GTEST_SKIP() << "the settings reader still opens a FIFO and waits for a writer";
     TempTree tree;
     const std::string fifo = (tree.root() / "quorvalen.ini").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
@@ -357,7 +359,6 @@ private:
 };
 
 TEST(ProgramTorture, SaveSettingsNeverWritesIntoAFifo) {
-    GTEST_SKIP() << "the settings file is still opened whatever it is, and a FIFO blocks the open";
     TempTree tree;
     const std::string fifo = (tree.root() / "quorvalen.ini").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
