@@ -18,12 +18,6 @@ constexpr double THREE_PI = 9.4247779608;
 // The odd indices k = 1, 3, ..., 63 of the rectangular-duct series.
 constexpr int SERIES_TERMS = 32;
 
-// From this argument on the library's tanh returns exactly 1.0 in double precision
-// (glibc returns 1 - tiny, which rounds to 1.0, for |x| >= 22; the true value is within
-// 2e-19 of 1). A term is then 1.0 / k^5, and -1.0 / k^5 for x <= -22, bit for bit:
-// tanh(x) / k^5 with tanh(x) = 1.0 is exactly the quotient 1.0 / k^5.
-constexpr double TANH_SATURATED = 22.0;
-
 // What does not depend on the rectangle, computed once with the same library calls and
 // the same operations the series would make term by term.
 struct SeriesConstants {
@@ -101,6 +95,21 @@ double ellipseFourthPower(float major, float minor) {
     return n / (r * r + 1.0);
 }
 
+// Where tanh becomes 1.0. glibc computes tanh(x) for 1 <= x < 22 as 1 - 2 / (expm1(2x) + 2)
+// (2x is exact) and returns 1 - tiny, which rounds to 1.0, from 22 on. Each rounded step
+// of that formula keeps or reverses order, so the result is 1.0 exactly when expm1(2x)
+// reaches the smallest double t with 1 - 2 / (t + 2) == 1.0, which is 2^55 - 4: then
+// 2 / (t + 2) is at most 2^-54, half the spacing of the doubles just below 1.0, and a
+// tie goes to the even 1.0. The true e^(2x) - 1 at TANH_SATURATED is 2^55 + 109, thirteen
+// spacings (8) above 2^55, and grows by about 256 per double of x after it; at the double
+// before, it is 2^55 - 147. glibc bounds expm1's error by one spacing, so the first double
+// with tanh(x) == 1.0 is TANH_SATURATED and every larger x gives 1.0 too. It is also
+// where the exact tanh first lies nearer to 1.0 than to the double below it, so a
+// correctly rounded tanh agrees. bench/tanh_saturation_scan checks every double of a
+// window of eight million around it and a dense sample up to 22, with and without the
+// library's FMA variants of expm1.
+//
+// A saturated term tanh(x) / k^5 with tanh(x) = +-1.0 is exactly the quotient +-1.0 / k^5.
 double rectangleSeries(double halfRadial, double halfTangential) {
     const SeriesConstants& constants = seriesConstants();
     const double twoR = 2.0 * halfRadial;

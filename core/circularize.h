@@ -9,6 +9,11 @@
 // Runs once per file that readDataFile accepted: a second run would scale again.
 void circularizeFile(AnalysisState& state);
 
+// The first double from which the C library's tanh returns exactly 1.0 (and -1.0 from its
+// negative down): 19.061547465398498, the double just above 27.5 ln 2. The series adds
+// such a term as +-1.0 / k^5 without calling tanh; circularize.cpp gives the reason.
+inline constexpr double TANH_SATURATED = 0x1.30fc1931f09cap+4;
+
 // The pieces of the rectangle formula, for a rectangle of half-sides halfRadial (R) and
 // halfTangential (T) in double precision.
 // The duct series S = sum over k = 1, 3, ..., 63 of tanh(k pi T / (2R)) / k^5.

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -198,6 +199,21 @@ struct Pair {
     float scale;
 };
 
+// Sides whose term k argument, (k pi T) / (2R) with R and T the half-sides, lands on the
+// first saturated double or a double after it; found by a search over float pairs.
+struct ThresholdRectangle {
+    int k;
+    float radial;
+    float tangential;
+    int doublesAbove;  // how far the argument lies above TANH_SATURATED
+};
+
+const ThresholdRectangle THRESHOLD_RECTANGLES[] = {
+    {19, 8.87298012f, 5.66701269f, 0},
+    {33, 8.87298012f, 3.26282549f, 0},
+    {59, 10.2392769f, 2.10598636f, 1},
+};
+
 // Rectangles chosen to hit every branch of the series: realistic vessels, wild aspect
 // ratios both ways, sides where a term's argument sits within a few ulps of the point
 // where tanh becomes exactly 1.0, zero, negative, subnormal, huge, infinite and NaN.
@@ -217,7 +233,7 @@ std::vector<Pair> adversarialPairs() {
     }
     // Radial side 2 (R = 1): x = k pi T / 2 reaches 22 at T = 44 / (k pi), t = 2T.
     for (int k = 1; k < 64; k += 2) {
-        for (double target : {22.0, -22.0, 19.0615474653985}) {
+        for (double target : {22.0, -22.0, TANH_SATURATED, -TANH_SATURATED}) {
             float t = static_cast<float>(2.0 * target * 2.0 / (k * 3.1415926536));
             for (int step = 0; step < 8; ++step) t = std::nextafter(t, -inf);
             for (int step = 0; step < 16; ++step) {
@@ -226,6 +242,11 @@ std::vector<Pair> adversarialPairs() {
                 t = std::nextafter(t, inf);
             }
         }
+    }
+    for (const ThresholdRectangle& r : THRESHOLD_RECTANGLES) {
+        pairs.push_back({r.radial, r.tangential, 1.0f});
+        pairs.push_back({r.radial, -r.tangential, 1.0f});
+        pairs.push_back({r.radial * 1024.0f, r.tangential * 1024.0f, 1.0f / 1024.0f});
     }
     std::mt19937 random(20240611);
     std::uniform_real_distribution<float> vessel(10.0f, 200.0f);
@@ -262,6 +283,62 @@ TEST(Circularize, RectanglesAreBitIdenticalToTheTermByTermFormulas) {
         ASSERT_TRUE(sameDouble(referenceFourthPower(halfRadial, halfTangential),
                                rectangleFourthPower(halfRadial, halfTangential)));
     }
+}
+
+TEST(Circularize, TanhIsExactlyOneFromTheSaturationThresholdOn) {
+    // The series skips tanh from TANH_SATURATED on; the library must agree there, and the
+    // double before it must still give less than 1.0, or the threshold is not the first.
+    const double before = std::nextafter(TANH_SATURATED, 0.0);
+    EXPECT_EQ(1.0, std::tanh(TANH_SATURATED));
+    EXPECT_EQ(-1.0, std::tanh(-TANH_SATURATED));
+    EXPECT_EQ(1.0, std::tanh(std::nextafter(TANH_SATURATED, 100.0)));
+    EXPECT_LT(std::tanh(before), 1.0);
+    EXPECT_GT(std::tanh(-before), -1.0);
+}
+
+TEST(Circularize, ThresholdRectanglesLandWhereTheyAreSaid) {
+    for (const ThresholdRectangle& r : THRESHOLD_RECTANGLES) {
+        SCOPED_TRACE(r.k);
+        const double halfRadial = static_cast<double>(r.radial) / 2.0;
+        const double halfTangential = static_cast<double>(r.tangential) / 2.0;
+        double expected = TANH_SATURATED;
+        for (int i = 0; i < r.doublesAbove; ++i) expected = std::nextafter(expected, 100.0);
+        EXPECT_EQ(expected, (r.k * 3.1415926536 * halfTangential) / (2.0 * halfRadial));
+    }
+}
+
+// Half-sides for which the argument of term k, (k pi T) / (2R), is exactly `target`: with
+// R = 1/2 the divisor is 1, and T is walked double by double until the product lands.
+// Zero when the products step over the target.
+double halfTangentialLanding(int k, double target) {
+    const double kPi = k * 3.1415926536;
+    double t = target / kPi;
+    for (int step = 0; step < 16; ++step) {
+        const double x = (kPi * t) / (2.0 * 0.5);
+        if (x == target) return t;
+        t = std::nextafter(t, x < target ? 2.0 * t : 0.5 * t);
+    }
+    return 0.0;
+}
+
+TEST(Circularize, SeriesTermsOnEitherSideOfTheSaturationThreshold) {
+    int landed = 0;
+    for (int k = 1; k < 64; k += 2) {
+        for (int offset = -3; offset <= 3; ++offset) {
+            double target = TANH_SATURATED;
+            for (int i = 0; i < std::abs(offset); ++i) target = std::nextafter(target, offset < 0 ? 0.0 : 100.0);
+            for (double sign : {1.0, -1.0}) {
+                const double halfTangential = sign * halfTangentialLanding(k, target);
+                if (halfTangential == 0.0) continue;
+                ++landed;
+                SCOPED_TRACE("k " + std::to_string(k) + ", " + std::to_string(offset) + " doubles from the threshold");
+                EXPECT_TRUE(sameDouble(referenceSeries(0.5, halfTangential), rectangleSeries(0.5, halfTangential)));
+                EXPECT_TRUE(sameDouble(referenceFourthPower(0.5, halfTangential),
+                                       rectangleFourthPower(0.5, halfTangential)));
+            }
+        }
+    }
+    EXPECT_GE(landed, 200) << "too few arguments landed where they were aimed";
 }
 
 TEST(Circularize, WholeFilesOfRectanglesMatchTheFormulas) {
