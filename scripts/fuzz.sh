@@ -14,7 +14,7 @@ seconds=${1:-60}
 case $seconds in '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORVALEN_FUZZ_BUILD:-$root/build-fuzz}
-targets=(data_file settings_file settings_path results_view open_selection)
+targets=(data_file settings_file settings_path results_view open_selection data_scanner)
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

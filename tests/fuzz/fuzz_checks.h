@@ -35,6 +35,11 @@ Finding checkResultsView(const uint8_t* data, std::size_t size);
 // a small output buffer, the rest (up to 2600 bytes) is the buffer the dialog filled.
 Finding checkOpenSelection(const uint8_t* data, std::size_t size);
 
+// The data file scanner's counts and values against a reference read (strtof): a byte of
+// white-space padding mode, one of its length, one choosing counts or values, one the
+// largest count, then the text.
+Finding checkDataScanner(const uint8_t* data, std::size_t size);
+
 struct FuzzTarget {
     const char* name;  // also the folder of its seeds and saved findings
     Finding (*check)(const uint8_t* data, std::size_t size);
@@ -46,6 +51,7 @@ inline constexpr FuzzTarget FUZZ_TARGETS[] = {
     {"settings_path", checkSettingsPath},
     {"results_view", checkResultsView},
     {"open_selection", checkOpenSelection},
+    {"data_scanner", checkDataScanner},
 };
 
 // Reads an input as a sequence of fields; past its end every byte reads as 0, so any
