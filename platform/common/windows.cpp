@@ -561,11 +561,7 @@ std::string windowName(HWND window) {
     if (window == nullptr) return "none";
     auto value = reinterpret_cast<std::uintptr_t>(window);
     if (value < HWND_BASE + HANDLE_STEP || (value - HWND_BASE) % HANDLE_STEP != 0) return "w?";
-    // Appended rather than "w" + to_string(...): GCC 12 at -O3 warns falsely (-Wrestrict)
-    // about the operator+ form.
-    std::string name = "w";
-    name += std::to_string((value - HWND_BASE) / HANDLE_STEP);
-    return name;
+    return "w" + std::to_string((value - HWND_BASE) / HANDLE_STEP);
 }
 
 HWND mainWindow() {
