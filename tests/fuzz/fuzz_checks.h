@@ -64,8 +64,8 @@ struct InputBytes {
     uint8_t byte() { return at < size ? data[at++] : 0; }
     template <typename T>
     T raw() {
-        unsigned char bytes[sizeof(T)];
-        for (unsigned char& b : bytes) b = byte();
+        unsigned char bytes[sizeof(T)] = {};
+        for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = byte();
         T value;
         static_assert(sizeof bytes == sizeof value);
         std::memcpy(&value, bytes, sizeof value);
