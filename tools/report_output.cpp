@@ -87,18 +87,49 @@ bool numberText(const ReportField& field, const AnalysisState& state, std::strin
     return true;
 }
 
+// Length of the well-formed UTF-8 sequence that starts at text[at], or 0 when none does
+// (RFC 3629: no overlong forms, no surrogates, nothing past U+10FFFF).
+std::size_t utf8SequenceAt(const std::string& text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || text.size() - at < length) return 0;
+    uint32_t code = lead & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0u) != 0x80u) return 0;
+        code = code << 6 | (next & 0x3Fu);
+    }
+    constexpr uint32_t SMALLEST[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool wellFormed = code >= SMALLEST[length] && (code < 0xD800 || code > 0xDFFF) && code <= 0x10FFFF;
+    return wellFormed ? length : 0;
+}
+
+// JSON text is UTF-8, but paths are bytes: UTF-8 sequences pass as they are, and any other
+// byte of 128 or more (a name in Latin-1 or Windows-1252) is written as the Latin-1
+// character of that byte, so that every JSON parser still reads the output.
 void writeJsonString(std::FILE* out, const std::string& text) {
     std::fputc('"', out);
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
+        const std::size_t sequence = byte >= 0x80 ? utf8SequenceAt(text, at) : 0;
+        if (sequence > 0) {
+            std::fwrite(text.data() + at, 1, sequence, out);
+            at += sequence;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             std::fputc('\\', out);
             std::fputc(c, out);
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || byte >= 0x80) {
             std::fprintf(out, "\\u%04x", static_cast<unsigned>(byte));
         } else {
             std::fputc(c, out);
         }
+        ++at;
     }
     std::fputc('"', out);
 }
