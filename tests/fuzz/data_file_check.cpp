@@ -155,9 +155,11 @@ bool sameBits(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+}  // namespace
+
 // Every accumulated field, byte for byte (so NaN and -0 compare too): what a refused file
 // must leave alone.
-const char* changedAccumulation(const AnalysisState& before, const AnalysisState& after) {
+const char* changedAccumulatedField(const AnalysisState& before, const AnalysisState& after) {
     if (!sameBits(before.fileElements, after.fileElements)) return "fileElements";
     if (!sameBits(before.fileCircularized, after.fileCircularized)) return "fileCircularized";
     if (!sameBits(before.filesRead, after.filesRead)) return "filesRead";
@@ -171,6 +173,8 @@ const char* changedAccumulation(const AnalysisState& before, const AnalysisState
     if (!sameBits(before.saveClipList, after.saveClipList)) return "saveClipList";
     return nullptr;
 }
+
+namespace {
 
 bool countInRange(int32_t count) { return count >= 0 && count <= MAX_SHAPES_PER_KIND; }
 
@@ -274,7 +278,7 @@ Finding loadAndCheck(AnalysisState& state, const AnalysisState& start, Outcome& 
     outcome.messages = messageLog.count;
     outcome.firstMessage = messageLog.count > 0 ? messageLog.shown[0].text : "";
     if (!outcome.accepted) {
-        if (const char* field = changedAccumulation(start, state)) return std::string("a refused file changed ") + field;
+        if (const char* field = changedAccumulatedField(start, state)) return std::string("a refused file changed ") + field;
         return refusalMessage(scratchPath());
     }
     if (Finding f = acceptedMessages(state); !f.empty()) return f;

@@ -13,6 +13,13 @@
 // The description of a broken rule; empty when all held.
 using Finding = std::string;
 
+struct AnalysisState;
+
+// The first field a load must not change that differs between the two records, compared
+// byte for byte (so NaN and -0 compare too), or null when none does: fileElements,
+// fileCircularized, the totals, running sums, extremes, results and saveClipList.
+const char* changedAccumulatedField(const AnalysisState& before, const AnalysisState& after);
+
 // loadDataFile on the bytes as a data file. A first byte of 0 to 5 chooses the record the
 // load starts from (fresh, after a good file, just below the SaveClip capacity, after a
 // failed load, with non-finite sums, beyond the capacity) and is not part of the file;

@@ -9,17 +9,14 @@
 #include <cstring>
 #include <fstream>
 
+#include "tests/fuzz/fuzz_checks.h"
+
 namespace {
 
 std::vector<Shown> recorded;
 
 void record(MessageOwner, const char* text, const char* caption, MessageIcon icon) {
     recorded.push_back({text, caption != nullptr, icon});
-}
-
-template <typename T>
-bool sameBits(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 }  // namespace
@@ -87,18 +84,8 @@ LoadOutcome loadPath(AnalysisState& state, const std::string& path) {
 }
 
 std::string changedAccumulation(const AnalysisState& before, const AnalysisState& after) {
-    if (!sameBits(before.fileElements, after.fileElements)) return "fileElements";
-    if (!sameBits(before.fileCircularized, after.fileCircularized)) return "fileCircularized";
-    if (!sameBits(before.filesRead, after.filesRead)) return "filesRead";
-    // The totals, the running sums, the extremes and the results lie between
-    // totalElements and saveClipList in the record.
-    const auto* from = reinterpret_cast<const char*>(&before.totalElements);
-    const auto* to = reinterpret_cast<const char*>(&before.saveClipList);
-    const auto offset = from - reinterpret_cast<const char*>(&before);
-    if (std::memcmp(from, reinterpret_cast<const char*>(&after) + offset, static_cast<std::size_t>(to - from)) != 0)
-        return "totals, sums, extremes or results";
-    if (!sameBits(before.saveClipList, after.saveClipList)) return "saveClipList";
-    return {};
+    const char* field = changedAccumulatedField(before, after);
+    return field != nullptr ? field : "";
 }
 
 std::string badDataMessage(const std::string& path, int line) {
