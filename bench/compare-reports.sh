@@ -19,24 +19,10 @@ data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
 mkdir "$data/realistic" "$data/awkward" "$data/old" "$data/new"
 
-python3 - "$data/realistic" "$data/awkward" <<'PY'
+python3 "$(dirname "$0")/../scripts/make_bench_files.py" "$data/realistic"
+python3 - "$data/awkward" <<'PY'
 import os, random, sys
-realistic, awkward = sys.argv[1], sys.argv[2]
-
-# Oak-like vessels in micrometres: earlywood 150-350, latewood 20-80.
-rng = random.Random(7)
-def size():
-    return rng.uniform(150, 350) if rng.random() < 0.4 else rng.uniform(20, 80)
-for f in range(1000):
-    lines = [f"Benchmark set {f:04d}", "0.000001", "1000"]
-    lines += [f"{size():.1f}" for _ in range(1000)]
-    lines.append("1000")
-    for _ in range(1000):
-        a = size(); lines.append(f"{a:.1f} {a * rng.uniform(0.6, 0.95):.1f}")
-    lines.append("1000")
-    for _ in range(1000):
-        a = size(); lines.append(f"{a:.1f} {a * rng.uniform(0.7, 1.15):.1f}")
-    open(f"{realistic}/set{f:04d}.dat", "w").write("\n".join(lines) + "\n")
+awkward = sys.argv[1]
 
 rng = random.Random(11)
 SPECIAL = [".5", "5.", "-.25", "+3", "1e39", "-1e-50", "3.4028236e38", "1.00000005", "1.0000002",

@@ -19,23 +19,7 @@ cmake --build build-bench --target quorvalen-report -j "$(nproc)" >/dev/null
 
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
-python3 - "$data" <<'PY'
-import random, sys
-# Oak-like vessels in micrometres: earlywood 150-350, latewood 20-80.
-rng = random.Random(7)
-def size():
-    return rng.uniform(150, 350) if rng.random() < 0.4 else rng.uniform(20, 80)
-for f in range(1000):
-    lines = [f"Benchmark set {f:04d}", "0.000001", "1000"]
-    lines += [f"{size():.1f}" for _ in range(1000)]
-    lines.append("1000")
-    for _ in range(1000):
-        a = size(); lines.append(f"{a:.1f} {a * rng.uniform(0.6, 0.95):.1f}")
-    lines.append("1000")
-    for _ in range(1000):
-        a = size(); lines.append(f"{a:.1f} {a * rng.uniform(0.7, 1.15):.1f}")
-    open(f"{sys.argv[1]}/set{f:04d}.dat", "w").write("\n".join(lines) + "\n")
-PY
+python3 scripts/make_bench_files.py "$data"
 echo "data: 1000 files, $(du -sh "$data" | cut -f1)"
 
 hyperfine --warmup 1 --runs "$runs" --export-json "$data/times.json" \
